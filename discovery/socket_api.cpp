@@ -108,10 +108,15 @@ ReceiveResult ReceiveDatagram(NativeSocket socket, std::span<std::uint8_t> buffe
                                   static_cast<int>(buffer.size()), 0, reinterpret_cast<sockaddr*>(&from),
                                   &fromLength);
   if (received != SOCKET_ERROR) return {ReceiveStatus::Datagram, static_cast<std::size_t>(received)};
-  switch (::WSAGetLastError()) {
-    case WSAEMSGSIZE: return {ReceiveStatus::Oversized, 0};
-    case WSAECONNRESET: return {ReceiveStatus::Transient, 0};
-    default: return {ReceiveStatus::Failed, 0};
+  return {ClassifyReceiveError(::WSAGetLastError()), 0};
+}
+
+ReceiveStatus ClassifyReceiveError(int platformError) {
+  switch (platformError) {
+    case WSAEMSGSIZE: return ReceiveStatus::Oversized;
+    // An ICMP error for an earlier send; it concerns no reply waiting on this socket.
+    case WSAECONNRESET: return ReceiveStatus::Transient;
+    default: return ReceiveStatus::Failed;
   }
 }
 
@@ -220,11 +225,16 @@ ReceiveResult ReceiveDatagram(NativeSocket socket, std::span<std::uint8_t> buffe
     if (static_cast<std::size_t>(received) > buffer.size()) return {ReceiveStatus::Oversized, 0};
     return {ReceiveStatus::Datagram, static_cast<std::size_t>(received)};
   }
-  switch (errno) {
-    case ECONNREFUSED:
+  return {ClassifyReceiveError(errno), 0};
+}
+
+ReceiveStatus ClassifyReceiveError(int platformError) {
+  switch (platformError) {
+    case EMSGSIZE: return ReceiveStatus::Oversized;
+    case ECONNREFUSED:  // an ICMP error for an earlier send
     case EAGAIN:
-    case EINTR: return {ReceiveStatus::Transient, 0};
-    default: return {ReceiveStatus::Failed, 0};
+    case EINTR: return ReceiveStatus::Transient;
+    default: return ReceiveStatus::Failed;
   }
 }
 

@@ -58,6 +58,9 @@ struct ReceiveResult {
 
 ReceiveResult ReceiveDatagram(NativeSocket socket, std::span<std::uint8_t> buffer);
 
+// What a failed receive means for the socket, from the platform's error code (WSAGetLastError or errno).
+ReceiveStatus ClassifyReceiveError(int platformError);
+
 // Waits until one of the sockets is readable, at most timeoutMicroseconds. Returns how many are ready
 // (0 on time-out or on any error, an empty set included) and marks them in `ready`.
 int WaitReadable(std::span<const NativeSocket> sockets, long timeoutMicroseconds, std::vector<bool>& ready);
