@@ -7,6 +7,7 @@
 //   qvprobe header-rect COLUMN   screen rectangle of a header item
 //   qvprobe post MESSAGE [W L]   posts a message to the main window
 //   qvprobe command ID           sends the dialog a click notification of control ID
+//   qvprobe sync                 returns once the window has handled every message posted before
 //   qvprobe window               main window: handle, visible, minimised, rectangle, client size
 //   qvprobe messagebox           the text of the message box Quelvar shows, if any
 //   qvprobe press-messagebox ID  answers that message box with button ID (1 OK, 2 Cancel)
@@ -176,7 +177,7 @@ int MessageBoxText(HWND dialog) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int Run(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   const std::wstring verb = argv[1];
   const auto number = [&](int index) { return argc > index ? static_cast<long>(std::wcstol(argv[index], nullptr, 0)) : 0L; };
@@ -202,6 +203,10 @@ int wmain(int argc, wchar_t** argv) {
     const int id = static_cast<int>(number(2));
     return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))) ? 0 : 3;
   }
+  if (verb == L"sync") {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0 ? 0 : 3;
+  }
   if (verb == L"window") {
     RECT rect, client;
     GetWindowRect(dialog, &rect);
@@ -218,4 +223,11 @@ int wmain(int argc, wchar_t** argv) {
     return PostMessageW(box, WM_COMMAND, MAKEWPARAM(number(2), BN_CLICKED), 0) ? 0 : 3;
   }
   return 2;
+}
+
+int wmain(int argc, wchar_t** argv) {
+  const int status = Run(argc, argv);
+  // Flushed here, not at exit: the reader must see every line even if the process is torn down hard.
+  std::fflush(stdout);
+  return status;
 }

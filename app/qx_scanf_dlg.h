@@ -1,0 +1,68 @@
+// The main dialog: owns the device list, the interface sockets and the receive thread with its queue.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+
+#include "controls/sort_list_ctrl.h"
+#include "discovery/interface_sockets.h"
+#include "discovery/reply_receiver.h"
+#include "framework/dialog.h"
+
+namespace quelvar {
+
+// Posted by the receive thread for every queued reply (and as a reminder while replies wait).
+inline constexpr UINT WM_SEARCH_REPLY = WM_USER + 1;
+// Sent or posted by another program; ends the dialog only in soft mode.
+inline constexpr UINT WM_SOFT_EXIT = WM_USER + 5000;
+
+class CQX_ScanfDlg : public Dialog {
+ public:
+  // The address source names the local interfaces that searches go out on.
+  explicit CQX_ScanfDlg(InterfaceSockets::AddressSource addressSource = EnumerateLocalAddresses);
+
+  // Takes WM_SEARCH_REPLY (answered 1) and WM_SOFT_EXIT before the handlers.
+  Handled WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  HICON m_hIcon;
+  CSortListCtrl m_list;
+  InterfaceSockets m_sockets;  // m_interfaces, guarded by m_socketLock
+  ReplyReceiver m_receiver;    // m_replyQueue, guarded by m_queueLock; m_stopThread and m_threadDone
+  std::uint32_t m_oldIp = 0;
+  std::uint32_t m_newIp = 0;
+  std::uint32_t m_mask;
+  std::uint32_t m_gateway = 0;
+  std::wstring m_mac;
+  BOOL m_useDhcp = FALSE;
+
+ protected:
+  void DoDataExchange(DataExchange& exchange) override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;      // Enter searches
+  void OnCancel() override;  // Escape does nothing
+  Handled OnCommand(UINT id, UINT code, HWND control) override;
+  Handled OnClose() override;
+  Handled OnDestroy() override;
+
+  // The device table.
+  void InitDeviceColumns();
+  void OnSearch();
+  void OnSearchReply();
+
+ private:
+  void AddDevice(ReplyRecord& record);
+  void TearDown();
+  void OnCloseButton();
+  void OnMinimizeButton();
+
+  // The MAC texts of the listed rows, so a duplicate is found without reading every row.
+  std::unordered_set<std::wstring> m_listedMacs;
+  // Off while a burst of replies is being listed; the list paints once the queue is empty.
+  bool m_listRedrawOff = false;
+  bool m_tornDown = false;
+};
+
+}  // namespace quelvar
