@@ -36,8 +36,20 @@ void CQX_ScanfDlg::OnSearch() {
 
 void CQX_ScanfDlg::OnSearchReply() {
   if (std::unique_ptr<ReplyRecord> record = m_receiver.TakeFront()) AddDevice(*record);
-  // A burst of replies is painted once: the list draws again when no reply waits any more.
-  if (m_listRedrawOff && m_receiver.QueuedCount() == 0) {
+  // Turning redraw on repaints the whole list, which costs as much as listing dozens of rows; so it
+  // waits until the queue is found empty and has stayed so for a moment. A long trickle of replies
+  // is still painted every kRedrawSettle, so rows appear as they arrive.
+  if (m_listRedrawOff && !m_redrawTimerPending && m_receiver.QueuedCount() == 0) {
+    m_redrawTimerPending = ::SetTimer(hwnd(), kRedrawTimerId, kRedrawSettle.count(), nullptr) != 0;
+    if (!m_redrawTimerPending) OnRedrawTimer();
+  }
+}
+
+void CQX_ScanfDlg::OnRedrawTimer() {
+  if (m_receiver.QueuedCount() > 0) return;  // more came meanwhile; their notices run first, then this again
+  if (m_redrawTimerPending) ::KillTimer(hwnd(), kRedrawTimerId);
+  m_redrawTimerPending = false;
+  if (m_listRedrawOff) {
     m_list.SetRedraw(true);
     m_listRedrawOff = false;
   }

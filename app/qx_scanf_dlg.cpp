@@ -48,6 +48,10 @@ Handled CQX_ScanfDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     OnSearchReply();
     return 1;
   }
+  if (message == WM_TIMER && wParam == kRedrawTimerId) {
+    OnRedrawTimer();
+    return 0;
+  }
   if (message == WM_SOFT_EXIT && theApp.m_softMode) Dialog::OnCancel();
   return Dialog::WindowProc(message, wParam, lParam);
 }

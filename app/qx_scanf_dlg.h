@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <unordered_set>
@@ -18,6 +19,10 @@ namespace quelvar {
 inline constexpr UINT WM_SEARCH_REPLY = WM_USER + 1;
 // Sent or posted by another program; ends the dialog only in soft mode.
 inline constexpr UINT WM_SOFT_EXIT = WM_USER + 5000;
+
+// The list paints again once no reply has waited for this long after a burst.
+inline constexpr UINT_PTR kRedrawTimerId = 1;
+inline constexpr std::chrono::milliseconds kRedrawSettle{100};
 
 class CQX_ScanfDlg : public Dialog {
  public:
@@ -51,6 +56,7 @@ class CQX_ScanfDlg : public Dialog {
   void InitDeviceColumns();
   void OnSearch();
   void OnSearchReply();
+  void OnRedrawTimer();
 
  private:
   void AddDevice(ReplyRecord& record);
@@ -60,8 +66,11 @@ class CQX_ScanfDlg : public Dialog {
 
   // The MAC texts of the listed rows, so a duplicate is found without reading every row.
   std::unordered_set<std::wstring> m_listedMacs;
-  // Off while a burst of replies is being listed; the list paints once the queue is empty.
+  // Off while a burst of replies is being listed. Under load the dialog drains the queue faster than
+  // replies are received, so the queue runs empty many times within one burst; redraw comes back
+  // only when it has stayed empty until the settle timer fires.
   bool m_listRedrawOff = false;
+  bool m_redrawTimerPending = false;
   bool m_tornDown = false;
 };
 

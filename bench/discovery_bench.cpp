@@ -15,6 +15,7 @@
 
 #include "discovery/interface_sockets.h"
 #include "discovery/reply_receiver.h"
+#include "discovery/socket_api.h"
 
 namespace {
 
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s EXPECTED_DEVICES [RUNS] [QUIET_MS]\n", argv[0]);
     return 2;
   }
+  const quelvar::SocketLibrary library;
   const std::size_t expected = std::strtoul(argv[1], nullptr, 10);
   const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
   const std::chrono::milliseconds quiet(argc > 3 ? std::atoi(argv[3]) : 1500);

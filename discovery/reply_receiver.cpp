@@ -1,4 +1,4 @@
-// Receive loop: one datagram per ready socket per pass, so a busy interface cannot starve the others.
+// Receive loop: a bounded batch per ready socket per pass, so a busy interface cannot starve the others.
 #include "discovery/reply_receiver.h"
 
 #include <algorithm>
@@ -82,23 +82,35 @@ void ReplyReceiver::ReceivePass(const std::vector<NativeSocket>& waitSet, const 
     const auto at = std::find(waitSet.begin(), waitSet.end(), entry.socket);
     if (at == waitSet.end() || !ready[static_cast<std::size_t>(at - waitSet.begin())]) continue;
     ++handled;
-    // A short datagram must not inherit the tail of the previous one.
-    buffer.fill(0);
-    const ReceiveResult result = ReceiveDatagram(entry.socket, buffer);
-    switch (result.status) {
-      case ReceiveStatus::Failed:
-        InterfaceSockets::Retire(entry);
-        break;
-      case ReceiveStatus::Oversized:  // another product's traffic: drop it, keep hearing the devices
-      case ReceiveStatus::Transient:
-        break;
-      case ReceiveStatus::Datagram:
-        if (result.length == 0) break;
-        buffer[kTextScanLimit] = 0;
-        if (IsAcceptedReply(buffer.data(), result.length)) Enqueue(buffer);
-        break;
+    // A wait costs far more than a receive on some systems, so a ready socket gives up to a batch of
+    // datagrams before the next wait; the batch is bounded so that a flood on one interface cannot
+    // keep the others waiting.
+    for (std::size_t taken = 0; taken < kBatchPerSocket && entry.live(); ++taken) {
+      if (!ReceiveOne(entry, buffer)) break;
     }
   }
+}
+
+bool ReplyReceiver::ReceiveOne(LocalInterface& entry, ReplyRecord& buffer) {
+  // A short datagram must not inherit the tail of the previous one.
+  buffer.fill(0);
+  const ReceiveResult result = ReceiveDatagram(entry.socket, buffer);
+  switch (result.status) {
+    case ReceiveStatus::Failed:
+      InterfaceSockets::Retire(entry);
+      return false;
+    case ReceiveStatus::Empty:
+      return false;
+    case ReceiveStatus::Oversized:  // another product's traffic: drop it, keep hearing the devices
+    case ReceiveStatus::Transient:
+      return true;
+    case ReceiveStatus::Datagram:
+      if (result.length == 0) return true;
+      buffer[kTextScanLimit] = 0;
+      if (IsAcceptedReply(buffer.data(), result.length)) Enqueue(buffer);
+      return true;
+  }
+  return false;
 }
 
 void ReplyReceiver::Enqueue(const ReplyRecord& buffer) {

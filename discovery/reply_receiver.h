@@ -38,6 +38,7 @@ class ReplyReceiver {
   void FreeQueued();
 
   static constexpr long kWaitMicroseconds = 100'000;
+  static constexpr std::size_t kBatchPerSocket = 64;
   static constexpr std::chrono::milliseconds kIdleSleep{10};
 
   // Guards m_replyQueue; taken while m_socketLock is held, never the other way round.
@@ -49,6 +50,8 @@ class ReplyReceiver {
  private:
   void RecvThreadProc();
   void ReceivePass(const std::vector<NativeSocket>& waitSet, const std::vector<bool>& ready, int readyCount);
+  // Receives one datagram; false when the socket has nothing more to give this pass.
+  bool ReceiveOne(LocalInterface& entry, ReplyRecord& buffer);
   void Enqueue(const ReplyRecord& buffer);
 
   InterfaceSockets& sockets_;

@@ -71,6 +71,11 @@ NativeSocket OpenInterfaceSocket(const LocalAddress& local) {
     ::closesocket(s);
     return kInvalidSocket;
   }
+  u_long nonBlocking = 1;  // the receive thread drains a ready socket until it would block
+  if (::ioctlsocket(s, FIONBIO, &nonBlocking) != 0) {
+    ::closesocket(s);
+    return kInvalidSocket;
+  }
   return static_cast<NativeSocket>(s);
 }
 
@@ -114,6 +119,7 @@ ReceiveResult ReceiveDatagram(NativeSocket socket, std::span<std::uint8_t> buffe
 ReceiveStatus ClassifyReceiveError(int platformError) {
   switch (platformError) {
     case WSAEMSGSIZE: return ReceiveStatus::Oversized;
+    case WSAEWOULDBLOCK: return ReceiveStatus::Empty;
     // An ICMP error for an earlier send; it concerns no reply waiting on this socket.
     case WSAECONNRESET: return ReceiveStatus::Transient;
     default: return ReceiveStatus::Failed;
@@ -231,8 +237,8 @@ ReceiveResult ReceiveDatagram(NativeSocket socket, std::span<std::uint8_t> buffe
 ReceiveStatus ClassifyReceiveError(int platformError) {
   switch (platformError) {
     case EMSGSIZE: return ReceiveStatus::Oversized;
+    case EAGAIN: return ReceiveStatus::Empty;
     case ECONNREFUSED:  // an ICMP error for an earlier send
-    case EAGAIN:
     case EINTR: return ReceiveStatus::Transient;
     default: return ReceiveStatus::Failed;
   }

@@ -29,8 +29,8 @@ struct LocalAddress {
 // The machine's IPv4 addresses in a stable order; loopback only when there is nothing else.
 std::vector<LocalAddress> EnumerateLocalAddresses();
 
-// A broadcast-capable UDP socket on a system-chosen port that sends from and receives on this address,
-// or kInvalidSocket.
+// A broadcast-capable, non-blocking UDP socket on a system-chosen port that sends from and receives on
+// this address, or kInvalidSocket.
 NativeSocket OpenInterfaceSocket(const LocalAddress& local);
 
 void CloseSocket(NativeSocket socket);
@@ -48,6 +48,7 @@ enum class ReceiveStatus {
   Datagram,   // `length` bytes arrived and fit the buffer
   Oversized,  // the datagram did not fit and was dropped; the socket is fine
   Transient,  // an error that concerns no datagram (an ICMP report on a UDP socket); the socket is fine
+  Empty,      // nothing is waiting: the socket does not block
   Failed,     // the socket is no longer usable
 };
 

@@ -1,11 +1,19 @@
-// Window binding and dispatch: one property names a window's object, one subclass procedure feeds it.
+// Window binding and dispatch: one table names a window's object, one subclass procedure feeds it.
 #include "framework/window.h"
+
+#include <unordered_map>
 
 namespace quelvar {
 namespace {
 
-constexpr wchar_t kObjectProperty[] = L"Quelvar.WindowObject";
-constexpr UINT_PTR kSubclassId = 1;
+// The objects of the windows made on this thread. A window's messages arrive on the thread that made
+// it, so the table needs no lock; and the look-up runs for every message of a dialog and every
+// reflected notification, so it must not be a window property, which costs a trip to the window
+// server on some systems.
+std::unordered_map<HWND, Window*>& BoundObjects() {
+  thread_local std::unordered_map<HWND, Window*> objects;
+  return objects;
+}
 
 bool IsControlColorMessage(UINT message) { return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC; }
 
@@ -22,19 +30,25 @@ Window::~Window() {
 
 Window* Window::FromHandle(HWND window) {
   if (window == nullptr) return nullptr;
-  return static_cast<Window*>(::GetPropW(window, kObjectProperty));
+  const auto& objects = BoundObjects();
+  const auto found = objects.find(window);
+  return found == objects.end() ? nullptr : found->second;
 }
 
 void Window::Bind(HWND window) {
   hwnd_ = window;
-  ::SetPropW(window, kObjectProperty, this);
+  BoundObjects()[window] = this;
 }
 
 void Window::Unbind() {
   if (hwnd_ == nullptr) return;
-  if (subclassed_) ::RemoveWindowSubclass(hwnd_, &Window::SubclassProc, kSubclassId);
-  if (FromHandle(hwnd_) == this) ::RemovePropW(hwnd_, kObjectProperty);
-  subclassed_ = false;
+  // Give the window its own procedure back, unless someone has subclassed it after us.
+  if (previousProc_ != nullptr &&
+      ::GetWindowLongPtrW(hwnd_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Window::SubclassProc)) {
+    ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
+  }
+  if (FromHandle(hwnd_) == this) BoundObjects().erase(hwnd_);
+  previousProc_ = nullptr;
   hwnd_ = nullptr;
 }
 
@@ -42,27 +56,33 @@ bool Window::SubclassWindow(HWND window) {
   if (hwnd_ != nullptr || window == nullptr || FromHandle(window) != nullptr) return false;
   Bind(window);
   PreSubclassWindow();
-  if (!::SetWindowSubclass(window, &Window::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+  // The window procedure is replaced directly: the common controls' subclass helper looks up a window
+  // property for every message, which on some systems is a trip to the window server each time.
+  ::SetLastError(0);
+  const auto previous = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProc)));
+  if (previous == nullptr && ::GetLastError() != 0) {
     Unbind();
     return false;
   }
-  subclassed_ = true;
+  previousProc_ = previous;
   return true;
 }
 
-LRESULT CALLBACK Window::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                      DWORD_PTR self) {
-  auto* object = reinterpret_cast<Window*>(self);
+LRESULT CALLBACK Window::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* object = FromHandle(window);
+  if (object == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  const WNDPROC previous = object->previousProc_;
   const Handled result = object->WindowProc(message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     object->Unbind();
-    return ::DefSubclassProc(window, message, wParam, lParam);
+    return ::CallWindowProcW(previous, window, message, wParam, lParam);
   }
-  return result ? *result : ::DefSubclassProc(window, message, wParam, lParam);
+  return result ? *result : ::CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
 LRESULT Window::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam) {
-  return ::DefSubclassProc(hwnd_, message, wParam, lParam);
+  return ::CallWindowProcW(previousProc_, hwnd_, message, wParam, lParam);
 }
 
 Handled Window::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -73,11 +73,10 @@ class Window {
  private:
   Handled ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam);
   Handled CallHandler(UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND hwnd_ = nullptr;
-  bool subclassed_ = false;
+  WNDPROC previousProc_ = nullptr;  // the control's own procedure while we stand in front of it
 };
 
 // Command and notification routing by control id: a table of member functions per owner class.

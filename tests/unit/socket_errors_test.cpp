@@ -21,12 +21,13 @@ TEST(ClassifyReceiveErrorTest, OnlyRealSocketFailuresRetireTheSocket) {
 #ifdef _WIN32
   const ErrorCase cases[] = {{WSAEMSGSIZE, ReceiveStatus::Oversized},
                              {WSAECONNRESET, ReceiveStatus::Transient},
+                             {WSAEWOULDBLOCK, ReceiveStatus::Empty},
                              {WSAENOTSOCK, ReceiveStatus::Failed},
                              {WSAENETDOWN, ReceiveStatus::Failed},
                              {WSAEINVAL, ReceiveStatus::Failed}};
 #else
   const ErrorCase cases[] = {{EMSGSIZE, ReceiveStatus::Oversized},   {ECONNREFUSED, ReceiveStatus::Transient},
-                             {EAGAIN, ReceiveStatus::Transient},     {EINTR, ReceiveStatus::Transient},
+                             {EAGAIN, ReceiveStatus::Empty},     {EINTR, ReceiveStatus::Transient},
                              {EBADF, ReceiveStatus::Failed},         {ENOTSOCK, ReceiveStatus::Failed},
                              {ENETDOWN, ReceiveStatus::Failed}};
 #endif

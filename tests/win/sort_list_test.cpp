@@ -256,7 +256,9 @@ TEST_F(SortListTest, DestroyingTheWindowFreesEveryRecord) {
   ::DestroyWindow(list.hwnd());
   const std::int64_t after = testing::LiveBytesOnThisThread();
 
-  EXPECT_EQ(after, before);
+  // Destroying also lets go of the list's and its header's bindings, made before `before`; a leaked
+  // record would still leave more live bytes than there were.
+  EXPECT_LE(after, before);
   EXPECT_EQ(list.hwnd(), nullptr);
 }
 
