@@ -99,6 +99,17 @@ TEST(DevsimDeviceReplyTest, UnknownModelIsBuiltAsGivenAndNamesNoKind) {
   EXPECT_EQ(quelvar::DetectDeviceType(reply.data(), reply.size()), quelvar::DeviceType::Unknown);
 }
 
+TEST(DevsimDeviceReplyTest, IpTextTakesThePlaceOfTheAddressInReplies) {
+  const DeviceList list = ParseDeviceList("model=IPCAMERA ip=10.0.0.7 mac=02:00:00:00:00:09 iptext=\"1.2.3.4/evil\"\n"
+                                          "model=IPCAMERA ip=10.0.0.8 mac=02:00:00:00:00:0A iptext=" + std::string(31, '9'));
+  ASSERT_EQ(list.devices.size(), 1u);
+  ASSERT_EQ(list.errors.size(), 1u);
+  EXPECT_EQ(list.errors[0].line, 2u);
+  const Reply reply = ReplyOf(list.devices[0]);
+  EXPECT_EQ(quelvar::ReadDeviceReply(reply.data(), reply.size()).ip, "1.2.3.4/evil");
+  EXPECT_EQ(list.devices[0].ip, 0x0A000007u);
+}
+
 TEST(DevsimDeviceReplyTest, SixtyFourByteNameFillsItsFieldWithoutNul) {
   const SimDevice device = MakeDevice("NVR", std::string(64, 'x'), 0x0A000001, {2, 0, 0, 0, 0, 3});
   const Reply reply = ReplyOf(device);

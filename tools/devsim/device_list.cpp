@@ -116,6 +116,9 @@ std::string ApplyField(SimDevice& device, const std::string& key, const std::str
     const auto address = ParseDottedQuad(value);
     if (!address) return key + " is not a dotted decimal address: '" + value + "'";
     (key == "ip" ? device.ip : device.mask) = *address;
+  } else if (key == "iptext") {
+    if (value.size() > quelvar::offsets::kIpSize) return "iptext longer than 30 bytes";
+    device.ipText = value;
   } else if (key == "mac") {
     const auto mac = ParseMacText(value);
     if (!mac) return "mac is not six hexadecimal pairs separated by colons: '" + value + "'";

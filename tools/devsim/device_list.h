@@ -18,6 +18,7 @@ struct SimDevice {
   std::string model;       // at most 10 bytes
   std::string name;        // at most 64 bytes
   std::uint32_t ip = 0;    // first octet in bits 31..24
+  std::string ipText;      // when not empty, the replies' IP address text in place of ip (at most 30 bytes)
   std::uint32_t mask = 0;
   std::uint32_t gateway = 0;  // 0 until a set-network command gives one
   quelvar::MacAddress mac{};
@@ -50,6 +51,8 @@ struct DeviceList {
 //
 //   model     required; at most 10 bytes (exactly 10 leaves no NUL in the field)
 //   ip, mac   required; dotted decimal and six hexadecimal pairs separated by colons
+//   iptext    default none; any text of at most 30 bytes that the replies carry as the IP address
+//             instead of ip (a hostile or broken device); ip still names the device for commands
 //   name      default empty; at most 64 bytes
 //   mask      default 255.255.255.0
 //   http      default 80;  any integer from -2147483648 to 4294967295 (above 2147483647 wraps negative)

@@ -32,7 +32,7 @@ void BuildDeviceReply(const SimDevice& device, std::span<std::uint8_t, quelvar::
   WriteField(base + off::kModel, off::kModelSize, device.model);
   std::copy(device.mac.begin(), device.mac.end(), base + off::kMac);
   WriteField(base + off::kMask, off::kIp - off::kMask, DottedText(device.mask));
-  WriteField(base + off::kIp, off::kIpSize, DottedText(device.ip));
+  WriteField(base + off::kIp, off::kIpSize, device.ipText.empty() ? DottedText(device.ip) : device.ipText);
   WriteField(base + off::kName, off::kNameSize, device.name);
   WriteBigEndian32(base + off::kHttpPort, device.httpPort);
   WriteBigEndian32(base + off::kRtspPort, device.rtspPort);
