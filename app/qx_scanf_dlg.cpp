@@ -24,6 +24,9 @@ void CQX_ScanfDlg::DoDataExchange(DataExchange& exchange) {
   exchange.IpAddress(IDC_MASK, m_mask);
   exchange.IpAddress(IDC_GATEWAY, m_gateway);
   exchange.CheckBox(IDC_DHCP, m_useDhcp);
+  exchange.Control(IDC_CLOSE, m_btnClose);
+  exchange.Control(IDC_CAPTION, m_caption);
+  exchange.Control(IDC_MINIMIZE, m_btnMin);
 }
 
 BOOL CQX_ScanfDlg::OnInitDialog() {
@@ -37,8 +40,10 @@ BOOL CQX_ScanfDlg::OnInitDialog() {
   ::SetDlgItemTextW(hwnd(), IDC_LABEL_MASK, L"Subnet Mask:");
   ::SetDlgItemTextW(hwnd(), IDC_LABEL_NEW_IP, L"New IP:");
   ::SetDlgItemTextW(hwnd(), IDC_LABEL_OLD_IP, L"Old IP:");
+  PrepareAddressFieldsForTyping();
   InitDeviceColumns();
   m_receiver.Start();
+  SetUpSkin();
   return TRUE;
 }
 
@@ -63,17 +68,17 @@ void CQX_ScanfDlg::OnCancel() {}
 Handled CQX_ScanfDlg::OnCommand(UINT id, UINT code, HWND control) {
   static constexpr CommandRoute<CQX_ScanfDlg> kRoutes[] = {
       {IDC_SEARCH, &CQX_ScanfDlg::OnSearch},
+      {IDC_ADD, &CQX_ScanfDlg::OnAdd},
+      {IDC_OPEN_WEB, &CQX_ScanfDlg::OnOpenWeb},
+      {IDC_MODIFY_IP, &CQX_ScanfDlg::OnModifyIp},
+      {IDC_DHCP, &CQX_ScanfDlg::OnDhcpToggle},
+      {IDC_PING, &CQX_ScanfDlg::OnPing},
       {IDC_CLOSE, &CQX_ScanfDlg::OnCloseButton},
       {IDC_MINIMIZE, &CQX_ScanfDlg::OnMinimizeButton},
   };
   if (Handled routed = RouteCommand(*this, kRoutes, id, code)) return routed;
   return Dialog::OnCommand(id, code, control);
 }
-
-// The close button takes the dialog's standard OK path (exchange, then end with IDOK), not the search.
-void CQX_ScanfDlg::OnCloseButton() { Dialog::OnOK(); }
-
-void CQX_ScanfDlg::OnMinimizeButton() { ::ShowWindow(hwnd(), SW_MINIMIZE); }
 
 Handled CQX_ScanfDlg::OnClose() {
   TearDown();

@@ -8,10 +8,13 @@
 #include <string>
 #include <unordered_set>
 
+#include "controls/bit_button_nl.h"
+#include "controls/color_static.h"
 #include "controls/sort_list_ctrl.h"
 #include "discovery/interface_sockets.h"
 #include "discovery/reply_receiver.h"
 #include "framework/dialog.h"
+#include "framework/scoped_win.h"
 
 namespace quelvar {
 
@@ -42,6 +45,9 @@ class CQX_ScanfDlg : public Dialog {
   std::uint32_t m_gateway = 0;
   std::wstring m_mac;
   BOOL m_useDhcp = FALSE;
+  CBitButtonNL m_btnClose;
+  CColorStatic m_caption;
+  CBitButtonNL m_btnMin;
 
  protected:
   void DoDataExchange(DataExchange& exchange) override;
@@ -58,6 +64,30 @@ class CQX_ScanfDlg : public Dialog {
   void OnSearchReply();
   void OnRedrawTimer();
 
+  // The device operations: selection, Modify IP, Ping, web pages and the client hand-off.
+  Handled OnNotify(NMHDR& header) override;
+  void OnDeviceListClick(NMHDR& header, LRESULT& result);
+  void OnDeviceListDoubleClick(NMHDR& header, LRESULT& result);
+  void OnDhcpToggle();
+  void OnModifyIp();
+  void OnPing();
+  void OnOpenWeb();
+  void OnAdd();
+  // Typing into the address fields works whatever font and field handling the system gives them.
+  void PrepareAddressFieldsForTyping();
+
+  // The skin: the background picture, label colours, the drag band and the icon while minimised.
+  void SetUpSkin();
+  Handled OnPaint() override;
+  Handled OnEraseBackground(HDC dc) override;
+  Handled OnCtlColor(HDC dc, HWND control, UINT message) override;
+  Handled OnLButtonDown(UINT keys, POINT point) override;
+  Handled OnQueryDragIcon() override;
+  // What the paint draws, on any device context: the background stretched over the client rectangle,
+  // or, while minimised, the icon centred in it.
+  void PaintBackground(HDC dc, const RECT& client) const;
+  void PaintMinimisedIcon(HDC dc, const RECT& client);
+
  private:
   void AddDevice(ReplyRecord& record);
   void TearDown();
@@ -72,6 +102,8 @@ class CQX_ScanfDlg : public Dialog {
   bool m_listRedrawOff = false;
   bool m_redrawTimerPending = false;
   bool m_tornDown = false;
+  // The caption static's font; the static uses it until the dialog's window is gone.
+  ScopedFont m_captionFont;
 };
 
 }  // namespace quelvar

@@ -11,11 +11,20 @@
 //   qvprobe window               main window: handle, visible, minimised, rectangle, client size
 //   qvprobe messagebox           the text of the message box Quelvar shows, if any
 //   qvprobe press-messagebox ID  answers that message box with button ID (1 OK, 2 Cancel)
+//   qvprobe fields ID            the four fields of IP address control ID as shown, joined by full stops
+//   qvprobe field-rect ID N      screen rectangle of field N (0..3) of IP address control ID
+//   qvprobe enabled ID           1 when control ID is enabled, else 0
+//   qvprobe focus                id of the dialog control with the keyboard focus (an address field
+//                                counts as its address control), 0 when none has it
+//   qvprobe click ID             posts BM_CLICK to button ID (hidden ones too), as a click would
+//   qvprobe select ROW...        selects exactly these rows of the list
+//   qvprobe close-window TITLE   posts WM_CLOSE to the top-level window with this title
 //
 // Exit status 0 on success, 3 when the window or item is not there.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -26,7 +35,15 @@ namespace {
 
 constexpr int kListId = 1000;
 
-HWND MainWindow() { return FindWindowW(nullptr, L"Quelvar"); }
+// The dialog titled "Quelvar" that holds the device list: its message boxes bear the same title, and a
+// closed one may linger hidden for a moment.
+HWND MainWindow() {
+  HWND window = nullptr;
+  while ((window = FindWindowExW(nullptr, window, nullptr, L"Quelvar")) != nullptr) {
+    if (GetDlgItem(window, kListId) != nullptr) return window;
+  }
+  return nullptr;
+}
 
 void PrintUtf8(const std::wstring& text) {
   const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -175,6 +192,51 @@ int MessageBoxText(HWND dialog) {
   return 0;
 }
 
+// The edit windows of an IP address control, in their order from left to right.
+std::vector<HWND> AddressFields(HWND control) {
+  std::vector<HWND> fields;
+  for (HWND child = GetWindow(control, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    fields.push_back(child);
+  }
+  std::sort(fields.begin(), fields.end(), [](HWND a, HWND b) {
+    RECT ra, rb;
+    GetWindowRect(a, &ra);
+    GetWindowRect(b, &rb);
+    return ra.left < rb.left;
+  });
+  return fields;
+}
+
+int Fields(HWND control) {
+  if (control == nullptr) return 3;
+  std::wstring line;
+  for (HWND field : AddressFields(control)) {
+    if (!line.empty()) line += L'.';
+    wchar_t text[16] = {};
+    // GetWindowText does not read a control of another process; the message does.
+    SendMessageW(field, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(text));
+    line += text;
+  }
+  PrintUtf8(line + L"\n");
+  return 0;
+}
+
+int SelectRows(HWND dialog, int argc, wchar_t** argv) {
+  HWND list = GetDlgItem(dialog, kListId);
+  RemoteBuffer remote(list, sizeof(LVITEMW));
+  if (!remote.ok()) return 3;
+  const auto setState = [&](int row, UINT state) {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = state;
+    remote.Write(0, &item, sizeof item);
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at(0)));
+  };
+  setState(-1, 0);
+  for (int i = 2; i < argc; ++i) setState(static_cast<int>(std::wcstol(argv[i], nullptr, 10)), LVIS_SELECTED);
+  return 0;
+}
+
 }  // namespace
 
 int Run(int argc, wchar_t** argv) {
@@ -215,6 +277,40 @@ int Run(int argc, wchar_t** argv) {
                 IsIconic(dialog) ? 1 : 0, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                 client.right, client.bottom);
     return 0;
+  }
+  if (verb == L"fields") return Fields(GetDlgItem(dialog, static_cast<int>(number(2))));
+  if (verb == L"field-rect") {
+    const std::vector<HWND> fields = AddressFields(GetDlgItem(dialog, static_cast<int>(number(2))));
+    const long index = number(3);
+    if (index < 0 || static_cast<std::size_t>(index) >= fields.size()) return 3;
+    RECT rect;
+    GetWindowRect(fields[static_cast<std::size_t>(index)], &rect);
+    PrintRect(rect);
+    return 0;
+  }
+  if (verb == L"enabled") {
+    HWND control = GetDlgItem(dialog, static_cast<int>(number(2)));
+    if (control == nullptr) return 3;
+    std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
+    return 0;
+  }
+  if (verb == L"focus") {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    HWND control = info.hwndFocus;
+    while (control != nullptr && GetParent(control) != dialog) control = GetParent(control);
+    std::printf("%d\n", control != nullptr ? GetDlgCtrlID(control) : 0);
+    return 0;
+  }
+  if (verb == L"click") {
+    HWND control = GetDlgItem(dialog, static_cast<int>(number(2)));
+    return control != nullptr && PostMessageW(control, BM_CLICK, 0, 0) ? 0 : 3;
+  }
+  if (verb == L"select") return SelectRows(dialog, argc, argv);
+  if (verb == L"close-window") {
+    HWND window = argc > 2 ? FindWindowW(nullptr, argv[2]) : nullptr;
+    return window != nullptr && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 3;
   }
   if (verb == L"messagebox") return MessageBoxText(dialog);
   if (verb == L"press-messagebox") {
