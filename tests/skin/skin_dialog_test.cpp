@@ -93,13 +93,7 @@ class ResourcePicture {
     width_ = header.bmWidth;
     height_ = header.bmHeight;
     pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = skin_test::TopDown32BitInfo(width_, height_);
     const WindowDC screen(nullptr);
     ::GetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(height_), pixels_.data(), &info, DIB_RGB_COLORS);
   }

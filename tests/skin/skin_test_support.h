@@ -41,6 +41,9 @@ class Surface {
 // A device-dependent 32-bit bitmap of one colour whose top-left pixel has the marker colour.
 HBITMAP MakeFace(int width, int height, COLORREF color, COLORREF marker);
 
+// The description of a 32-bit top-down bitmap, so pixel (x, y) is element y * width + x.
+BITMAPINFO TopDown32BitInfo(int width, int height);
+
 // The process's GDI objects: the system's own count where it keeps one (GetGuiResources); Wine answers
 // that call with "not implemented", so there the process's GDI handle table is counted instead.
 long GdiObjectCount();
