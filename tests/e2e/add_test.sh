@@ -26,13 +26,8 @@ start_client() {  # title, log file
 }
 received() { grep -v ready "$1" | tr -d '\r' || true; }
 # Waits until the client log holds $2 messages.
-wait_for_received() {
-  for _ in $(seq 50); do
-    [ "$(received "$1" | grep -c .)" -ge "$2" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+has_received() { [ "$(received "$1" | grep -c .)" -ge "$2" ]; }
+wait_for_received() { poll_until has_received "$1" "$2"; }
 
 test_client=$QV_LAN_DIR/test-client.log
 pelko=$QV_LAN_DIR/pelko.log

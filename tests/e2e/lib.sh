@@ -32,6 +32,15 @@ check_eq() {  # what, expected, actual
 # Wine writes the console text of a Windows program with CR LF line ends.
 probe() { "$e2e_root/scripts/wine-run" "$QVPROBE_EXE" "$@" | tr -d '\r'; }
 
+# Runs a check every 0.1 s until it succeeds, for at most 5 s; fails when it never did.
+poll_until() {
+  for _ in $(seq 50); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # xdotool's search can stall on a window that is being made or destroyed; ask again instead.
 find_window() { timeout 3 xdotool search --name '^Quelvar$' 2>/dev/null | head -n1 || true; }
 

@@ -62,16 +62,11 @@ wait_for_messagebox() {
 # dialog, active again, has put the focus back where it was: keys typed before that may land there.
 answer_messagebox() {
   probe press-messagebox "$1" >/dev/null || return 1
-  for _ in $(seq 50); do
-    if ! probe messagebox >/dev/null; then
-      probe sync
-      sleep 1
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
+  poll_until messagebox_gone || return 1
+  probe sync
+  sleep 1
 }
+messagebox_gone() { ! probe messagebox >/dev/null; }
 
 # The simulator's log lines of one event kind.
 sim_events() { grep -F "\"event\":\"$1\"" "$QV_DEVSIM_LOG" || true; }
@@ -81,13 +76,8 @@ sim_count() { sim_events "$1" | grep -c . || true; }
 json_text() { sed -E 's/.*"'"$2"'":"([^"]*)".*/\1/' <<<"$1"; }
 
 # Waits until the simulator has logged at least $2 events of kind $1.
-wait_for_sim_events() {
-  for _ in $(seq 50); do
-    [ "$(sim_count "$1")" -ge "$2" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+has_sim_events() { [ "$(sim_count "$1")" -ge "$2" ]; }
+wait_for_sim_events() { poll_until has_sim_events "$1" "$2"; }
 
 # The 263 bytes of a set-network command in lower-case hexadecimal, built here byte by byte:
 # "search....." NUL, code 3, the current address at 13, then (unless the fields were off) the new
